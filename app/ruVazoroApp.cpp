@@ -1,0 +1,54 @@
+#include "app/ruVazoroApp.h"
+
+#include <commctrl.h>
+
+#include "app/ConfigFile.h"
+#include "app/Launcher.h"
+#include "app/Locations.h"
+#include "app/StartupDecision.h"
+#include "update/UpdateList.h"
+#include "update/UpdateSite.h"
+
+namespace {
+
+constexpr int kUpdateListGrowBy = 1024;
+
+void RegisterCommonControls() {
+    INITCOMMONCONTROLSEX controls{};
+    static_assert(sizeof controls == 8);
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+// Exactly one check runs: the LAN check when a LAN configuration file is named, else the
+// check against the update site. Result: < 0 end, 0 nothing to update, > 0 files to update.
+// The two checks are not built yet; until they are, each counts as "nothing to update".
+int RunStartupCheck(const Locations& locations, const UpdateSite& site, UpdateList& list) {
+    (void)site;
+    (void)list;
+    if (locations.lanConfigPath.empty()) return 0;  // the update site's check goes here
+    return 0;                                       // the LAN check goes here
+}
+
+// The update window is not built yet. It will open here, modally, with the new-version
+// notice and this run's list.
+void ShowUpdateWindow(const Locations& locations, const UpdateSite& site, UpdateList& list) {
+    (void)locations;
+    (void)site;
+    (void)list;
+}
+
+}  // namespace
+
+BOOL CruVazoroApp::InitInstance() {
+    RegisterCommonControls();
+    // The configuration file is read once, here: the LAN path by ForRunningProgram, then the host.
+    const Locations locations = Locations::ForRunningProgram();
+    const UpdateSite site = UpdateSite::FromConfigured(ReadUpdateHost(locations));
+    UpdateList list(kUpdateListGrowBy);
+
+    const int r = RunStartupCheck(locations, site, list);
+    if (ShouldOpenUpdateWindow(r, [&] { return LaunchWorkstation(locations); })) ShowUpdateWindow(locations, site, list);
+    return FALSE;
+}

@@ -5,7 +5,7 @@
 # and gives Wine an Xvfb display when none is set.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-prefix=$1; shift
+prefix=$(realpath -m -- "$1"); shift   # Wine wants an absolute prefix
 
 export WINEPREFIX=$prefix
 export WINELOADER=/usr/lib/wine/wine64

@@ -1,0 +1,69 @@
+// The real ruVazoro.exe, started from an install folder whose path holds a blank and
+// Chinese characters.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "support/InstallFolder.h"
+#include "support/ProgramDriver.h"
+#include "support/StubRecord.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// The launcher must be done within this bound once nothing needs updating.
+constexpr DWORD kLauncherEndMs = 10000;
+constexpr DWORD kStartTimeoutMs = 10000;
+constexpr DWORD kNoStartWaitMs = 1500;
+
+class LaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE((launcher_ = InstallLauncher(install_.Path())).empty()); }
+    void TearDown() override {
+        if (!stub_.empty()) RemoveProgramWhenEnded(stub_, kStartTimeoutMs);
+    }
+    void InstallStub(const std::wstring& name) {
+        ASSERT_FALSE((stub_ = InstallStubStartProgram(install_.Path(), name)).empty());
+    }
+
+    TempDir install_{L"Zorvik 安装"};
+    // The launcher runs with a current folder of its own, so only its executable's place counts.
+    TempDir elsewhere_{L"elsewhere"};
+    std::wstring launcher_;
+    std::wstring stub_;
+};
+
+TEST_F(LaunchTest, StartsTheStartProgramAndEnds) {
+    InstallStub(L"reDoriVeza64.exe");
+
+    const ULONGLONG started = GetTickCount64();
+    ProgramDriver launcher(launcher_, elsewhere_.Path());
+    ASSERT_TRUE(launcher.Started());
+    const ProgramEnding ending = launcher.WaitForEnd(kLauncherEndMs);
+    ASSERT_TRUE(ending.ended) << "ruVazoro.exe still runs after " << kLauncherEndMs << " ms";
+    std::printf("ruVazoro.exe ran %llu ms\n", GetTickCount64() - started);
+    EXPECT_EQ(ending.exitCode, 0u);
+
+    std::optional<StubRecord> record = WaitForStubRecord(install_.Path(), kStartTimeoutMs);
+    ASSERT_TRUE(record) << "reDoriVeza64.exe was not started";
+    EXPECT_EQ(record->commandLine, L"\"" + install_.Path() + L"reDoriVeza64.exe\" Zorvik");
+    EXPECT_EQ(record->programFolder, install_.Path());
+}
+
+TEST_F(LaunchTest, OnlyTheOtherBuildPresentStartsNothing) {
+    InstallStub(L"reDoriVeza.exe");
+
+    ProgramDriver launcher(launcher_, elsewhere_.Path());
+    ASSERT_TRUE(launcher.Started());
+    // The update window is not built yet, so with the start program missing the launcher
+    // simply ends.
+    const ProgramEnding ending = launcher.WaitForEnd(kLauncherEndMs);
+    EXPECT_TRUE(ending.ended) << "ruVazoro.exe still runs after " << kLauncherEndMs << " ms";
+
+    Sleep(kNoStartWaitMs);
+    EXPECT_FALSE(ReadStubRecord(install_.Path())) << "reDoriVeza.exe was started";
+}
+
+}  // namespace

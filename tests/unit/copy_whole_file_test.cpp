@@ -19,9 +19,9 @@
 namespace {
 
 // Bytes that differ from chunk to chunk, so that a misplaced or repeated chunk shows.
-std::string Pattern(size_t size, unsigned seed) {
+std::string Pattern(size_t size, unsigned start) {
     std::string bytes(size, '\0');
-    unsigned x = seed;
+    unsigned x = start;
     for (char& b : bytes) {
         x = x * 1103515245u + 12345u;
         b = static_cast<char>(x >> 24);

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "framework/UniqueHandle.h"
 
 namespace {
@@ -18,16 +16,32 @@ struct SplitPath {
     std::wstring extension;
 };
 
-// Splits a path with the C library's rules and fixed buffers. A part that does not fit its
-// buffer makes every part empty.
+// Splits a path by the C library's _wsplitpath_s rules, with its fixed buffers: drive 3,
+// folder, name and extension 256 characters each, NUL included. A part without room makes
+// every part empty. Done here rather than through the C library, whose failure path for a
+// part without room runs the invalid-parameter handler, which ends the process by default.
 SplitPath Split(const std::wstring& path) {
+    constexpr size_t kPartRoom = 255;  // characters that fit beside the NUL
     std::wstring cut = path.substr(0, kSplitPathChars);
-    wchar_t drive[3] = {};
-    wchar_t folder[256] = {};
-    wchar_t name[256] = {};
-    wchar_t extension[256] = {};
-    if (_wsplitpath_s(cut.c_str(), drive, 3, folder, 256, name, 256, extension, 256) != 0) return {};
-    return {drive, folder, name, extension};
+    SplitPath parts;
+    size_t pos = 0;
+    if (cut.size() >= 2 && cut[1] == L':') {
+        parts.drive = cut.substr(0, 2);
+        pos = 2;
+    }
+    size_t lastSeparator = cut.find_last_of(L"\\/");
+    size_t nameStart = pos;
+    if (lastSeparator != std::wstring::npos && lastSeparator >= pos) {
+        parts.folder = cut.substr(pos, lastSeparator + 1 - pos);
+        nameStart = lastSeparator + 1;
+    }
+    std::wstring file = cut.substr(nameStart);
+    size_t dot = file.rfind(L'.');
+    parts.name = file.substr(0, dot);
+    if (dot != std::wstring::npos) parts.extension = file.substr(dot);
+    if (parts.folder.size() > kPartRoom || parts.name.size() > kPartRoom || parts.extension.size() > kPartRoom)
+        return {};
+    return parts;
 }
 
 std::wstring ModuleFileName() {

@@ -10,20 +10,26 @@
 
 namespace {
 
-// Removes the temporary file on every way out unless it was moved into place.
+// The open temporary file. It is closed and removed on every way out unless it was moved
+// into place; closing comes first, as an open file cannot be removed.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    TemporaryFile(FileHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
     ~TemporaryFile() {
+        file_.reset();
         if (!path_.empty()) DeleteFileW(path_.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
+    explicit operator bool() const { return static_cast<bool>(file_); }
+    HANDLE Handle() const { return file_.get(); }
     const std::wstring& Path() const { return path_; }
+    void Close() { file_.reset(); }
     void Keep() { path_.clear(); }
 
 private:
+    FileHandle file_;
     std::wstring path_;
 };
 
@@ -41,18 +47,17 @@ std::wstring Hex(unsigned long long value) {
 // Creates a new, empty file named after the destination with a suffix unique to this process
 // and call ("x.exe.1a2b-3.zvpart"). CREATE_NEW never opens somebody else's file; a name that
 // is taken (a leftover of a crashed run) is skipped.
-FileHandle CreateTemporaryBeside(const std::wstring& destination, std::wstring& path) {
+TemporaryFile CreateTemporaryBeside(const std::wstring& destination) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path = destination + L"." + Hex(GetCurrentProcessId()) + L"-" + Hex(counter++) + L".zvpart";
+        std::wstring path = destination + L"." + Hex(GetCurrentProcessId()) + L"-" + Hex(counter++) + L".zvpart";
         FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
-        if (file) return file;
+        if (file) return TemporaryFile(std::move(file), path);
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
-    path.clear();
-    return FileHandle();
+    return TemporaryFile(FileHandle(), std::wstring());
 }
 
 // An existing destination must be a plain, writable file that nobody holds open against
@@ -96,15 +101,13 @@ bool ReplaceFileContent(std::unique_ptr<ContentSource> source, unsigned long lon
                         const std::wstring& destination) {
     if (!source || destination.empty() || !DestinationCanBeReplaced(destination)) return false;
 
-    std::wstring temporaryPath;
-    FileHandle file = CreateTemporaryBeside(destination, temporaryPath);
-    if (!file) return false;
-    TemporaryFile temporary(temporaryPath);
+    TemporaryFile temporary = CreateTemporaryBeside(destination);
+    if (!temporary) return false;
 
-    if (!Stream(*source, length, file.get())) return false;
+    if (!Stream(*source, length, temporary.Handle())) return false;
     // The content must be on disk before its name is, or a crash could leave an empty file.
-    if (!FlushFileBuffers(file.get())) return false;
-    file.reset();
+    if (!FlushFileBuffers(temporary.Handle())) return false;
+    temporary.Close();
     source.reset();  // the source may be the destination itself
 
     if (!MoveFileExW(temporary.Path().c_str(), destination.c_str(),

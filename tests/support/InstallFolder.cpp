@@ -2,18 +2,13 @@
 
 #include <windows.h>
 
+#include "TestProgramFolder.h"
 #include "WaitUntil.h"
-
-std::wstring TestProgramsFolder() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
 
 std::wstring InstallProgram(const std::wstring& folder, const std::wstring& builtName,
                             const std::wstring& installedName) {
     const std::wstring destination = folder + installedName;
-    if (!CopyFileW((TestProgramsFolder() + builtName).c_str(), destination.c_str(), FALSE)) return {};
+    if (!CopyFileW((TestProgramFolder() + builtName).c_str(), destination.c_str(), FALSE)) return {};
     return destination;
 }
 

@@ -3,9 +3,7 @@
 #pragma once
 #include <string>
 
-// The running test program's folder, with trailing backslash.
-std::wstring TestProgramsFolder();
-// Copies builtName from TestProgramsFolder() into folder as installedName.
+// Copies builtName from TestProgramFolder() into folder as installedName.
 // Returns the copy's full path, or empty when the copy failed.
 std::wstring InstallProgram(const std::wstring& folder, const std::wstring& builtName,
                             const std::wstring& installedName);

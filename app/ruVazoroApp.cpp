@@ -6,6 +6,7 @@
 #include "app/Launcher.h"
 #include "app/Locations.h"
 #include "app/StartupDecision.h"
+#include "update/LanCheck.h"
 #include "update/UpdateList.h"
 #include "update/UpdateSite.h"
 
@@ -23,12 +24,11 @@ void RegisterCommonControls() {
 
 // Exactly one check runs: the LAN check when a LAN configuration file is named, else the
 // check against the update site. Result: < 0 end, 0 nothing to update, > 0 files to update.
-// The two checks are not built yet; until they are, each counts as "nothing to update".
+// The check against the update site is not built yet; until it is, it counts as "nothing to update".
 int RunStartupCheck(const Locations& locations, const UpdateSite& site, UpdateList& list) {
     (void)site;
-    (void)list;
-    if (locations.lanConfigPath.empty()) return 0;  // the update site's check goes here
-    return 0;                                       // the LAN check goes here
+    if (!locations.lanConfigPath.empty()) return CheckLan(list, locations);
+    return 0;
 }
 
 // The update window is not built yet. It will open here, modally, with the new-version

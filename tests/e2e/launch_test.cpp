@@ -10,6 +10,7 @@
 #include "support/ProgramDriver.h"
 #include "support/StubRecord.h"
 #include "support/TempDir.h"
+#include "support/WriteUtf16Ini.h"
 
 namespace {
 
@@ -50,6 +51,22 @@ TEST_F(LaunchTest, StartsTheStartProgramAndEnds) {
     ASSERT_TRUE(record) << "reDoriVeza64.exe was not started";
     EXPECT_EQ(record->commandLine, L"\"" + install_.Path() + L"reDoriVeza64.exe\" Zorvik");
     EXPECT_EQ(record->programFolder, install_.Path());
+}
+
+// The LAN road is chosen by the setting alone; a LAN list that is not there means nothing to
+// update, and the workstation starts.
+TEST_F(LaunchTest, MissingLanListStartsTheStartProgram) {
+    InstallStub(L"reDoriVeza64.exe");
+    ASSERT_TRUE(WriteUtf16Ini(install_.Path() + L"Zorvik配置.ini",
+                              L"[Zorvik]\r\nLanUpdateConfigFile=" + elsewhere_.Path() + L"共享\\无此文件.ini\r\n"));
+
+    ProgramDriver launcher(launcher_, elsewhere_.Path());
+    ASSERT_TRUE(launcher.Started());
+    EXPECT_TRUE(launcher.WaitForEnd(kLauncherEndMs).ended) << "ruVazoro.exe still runs after " << kLauncherEndMs << " ms";
+
+    std::optional<StubRecord> record = WaitForStubRecord(install_.Path(), kStartTimeoutMs);
+    ASSERT_TRUE(record) << "reDoriVeza64.exe was not started";
+    EXPECT_EQ(record->commandLine, L"\"" + install_.Path() + L"reDoriVeza64.exe\" Zorvik");
 }
 
 TEST_F(LaunchTest, OnlyTheOtherBuildPresentStartsNothing) {

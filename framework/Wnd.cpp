@@ -4,10 +4,15 @@
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x5A56;  // "ZV"
+// The bound object is also kept as a window property, so that FromHandle finds it.
+constexpr wchar_t kBoundProperty[] = L"ZvBoundWindow";
 }
 
 CWnd::~CWnd() {
-    if (subclassed_ && m_hWnd) ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+    if (subclassed_ && m_hWnd) {
+        ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+        ::RemovePropW(m_hWnd, kBoundProperty);
+    }
 }
 
 bool CWnd::BindWindow(HWND hwnd) {
@@ -19,14 +24,13 @@ bool CWnd::BindWindow(HWND hwnd) {
         m_hWnd = nullptr;
         return false;
     }
+    ::SetPropW(hwnd, kBoundProperty, this);
     subclassed_ = true;
     return true;
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-    DWORD_PTR ref = 0;
-    if (!hwnd || !::GetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, &ref)) return nullptr;
-    return reinterpret_cast<CWnd*>(ref);
+    return hwnd ? static_cast<CWnd*>(::GetPropW(hwnd, kBoundProperty)) : nullptr;
 }
 
 bool CWnd::PreTranslateMessage(MSG*) { return false; }
@@ -54,6 +58,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         LRESULT ignored = 0;
         self->OnWndMsg(message, wParam, lParam, ignored);
         ::RemoveWindowSubclass(hwnd, &CWnd::SubclassProc, id);
+        ::RemovePropW(hwnd, kBoundProperty);
         self->subclassed_ = false;
         self->m_hWnd = nullptr;
         return ::DefSubclassProc(hwnd, message, wParam, lParam);

@@ -21,7 +21,8 @@ fi
 mkdir -p "$(dirname "$prefix")"
 (
   flock 9
-  if [ ! -f "$prefix/.zorvik-ready" ]; then
+  # A changed wine-prefix.reg makes a fresh prefix.
+  if [ ! -f "$prefix/.zorvik-ready" ] || [ "$here/wine-prefix.reg" -nt "$prefix/.zorvik-ready" ]; then
     rm -rf "$prefix"
     "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
     "$WINELOADER" regedit /S "Z:${here//\//\\}\\wine-prefix.reg" >/dev/null 2>&1 || true

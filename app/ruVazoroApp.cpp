@@ -6,6 +6,7 @@
 #include "app/Launcher.h"
 #include "app/Locations.h"
 #include "app/StartupDecision.h"
+#include "ui/ruVazoroDlg.h"
 #include "update/LanCheck.h"
 #include "update/UpdateList.h"
 #include "update/UpdateSite.h"
@@ -31,12 +32,13 @@ int RunStartupCheck(const Locations& locations, const UpdateSite& site, UpdateLi
     return 0;
 }
 
-// The update window is not built yet. It will open here, modally, with the new-version
-// notice and this run's list.
+// Runs the update window modally over this run's list. It always opens with the
+// new-version line, also when it opens only because the start program is missing.
 void ShowUpdateWindow(const Locations& locations, const UpdateSite& site, UpdateList& list) {
-    (void)locations;
-    (void)site;
-    (void)list;
+    CruVazoroDlg window(locations, site);
+    window.m_bNewVersionNotice = 1;
+    window.m_pUpdateList = &list;
+    window.DoModal();
 }
 
 }  // namespace

@@ -59,6 +59,14 @@ bool CSetDotNetDialog::OnCommand(UINT id, UINT code, HWND control) {
     return CDialog::OnCommand(id, code, control);
 }
 
+void CSetDotNetDialog::OnOK() {
+    HWND focus = GetFocus();
+    if (focus && focus == GetDlgItem(IDC_OPEN_LINK))
+        OnOpenLink();
+    else if (focus && focus == GetDlgItem(IDCANCEL))
+        OnCancel();
+}
+
 void CSetDotNetDialog::OnOpenLink() {
     if (openAddress && IsWebAddress(m_strOpenUrl)) openAddress(m_strOpenUrl);
 }

@@ -33,6 +33,9 @@ protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
+    // Enter when no button is the default: acts as a click of the focused button. The prompt
+    // has no OK button, and ending it with 1 would end the program.
+    void OnOK() override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
 
     // "打开连接": opens m_strOpenUrl when it is a web address; the prompt stays open.

@@ -1,10 +1,11 @@
 // One background download at a time for the update window.
 //
 // The window's thread owns every field here. A worker thread gets its own copy of the request
-// and reports only by posting: its log text through the WorkerLog, then either the request's
-// completion message or kDownloadFailedMessage. When either arrives, the window calls
-// OnWorkerFinished, which joins the finished thread and makes the worker idle, so a download
-// requested right after is always accepted and gets a new thread.
+// and reports only by posting, through that download's WorkerLog: its log text, then either
+// the request's completion message or kDownloadFailedMessage. When either arrives, the window
+// calls OnWorkerFinished, which joins the finished thread and makes the worker idle, so a
+// download requested right after is always accepted and gets a new thread. A stopped
+// download posts nothing more.
 #pragma once
 #include <windows.h>
 
@@ -35,10 +36,11 @@ public:
     // The window's thread, when the completion or failure message arrives.
     void OnWorkerFinished();
     // The window's thread, on kWorkerLogMessage.
-    std::wstring TakeLog() { return log_->Take(); }
+    std::wstring TakeLog() { return log_ ? log_->Take() : std::wstring(); }
 
-    // Cancels a running download and waits up to timeoutMs for its thread.
-    // True when no worker is left running.
+    // Cancels a running download and waits up to timeoutMs for its thread. From the call on,
+    // that download posts nothing, also when its thread outlives the wait. True when no worker
+    // is left running.
     bool Stop(DWORD timeoutMs);
 
     // Request parameters; tests shorten them.
@@ -50,8 +52,8 @@ private:
 
     HWND window_;
     std::wstring host_;
-    std::shared_ptr<WorkerLog> log_;
-    std::shared_ptr<FetchCancel> cancel_;  // of the running download
+    std::shared_ptr<WorkerLog> log_;       // of the latest download
+    std::shared_ptr<FetchCancel> cancel_;  // of the latest download
 
     KernelHandle m_hThread;
     DWORD m_dwThreadId = 0;

@@ -144,8 +144,12 @@ TEST_F(InternetCheckTest, MarksEachFileThatNeedsAnUpdateAndCountsThem) {
         if (c.installAll) InstallAll(locations);
         for (const auto& [path, change] : c.changes) {
             const std::wstring file = install / path;
-            if (change == Change::Remove) ASSERT_TRUE(DeleteFileW(file.c_str()));
-            if (change == Change::NotAProgram) ASSERT_TRUE(WriteFileBytes(file, "plain bytes"));
+            if (change == Change::Remove) {
+                ASSERT_TRUE(DeleteFileW(file.c_str()));
+            }
+            if (change == Change::NotAProgram) {
+                ASSERT_TRUE(WriteFileBytes(file, "plain bytes"));
+            }
         }
         ServePage(c.page);
 

@@ -11,6 +11,7 @@
 #include "support/ProgramDriver.h"
 #include "support/StubRecord.h"
 #include "support/TempDir.h"
+#include "support/WindowDriver.h"
 #include "support/WriteUtf16Ini.h"
 
 namespace {
@@ -18,6 +19,7 @@ namespace {
 // The launcher must be done within this bound once nothing needs updating.
 constexpr DWORD kLauncherEndMs = 10000;
 constexpr DWORD kStartTimeoutMs = 10000;
+constexpr DWORD kWindowTimeoutMs = 20000;
 constexpr DWORD kNoStartWaitMs = 1500;
 
 class LaunchTest : public ::testing::Test {
@@ -78,21 +80,21 @@ TEST_F(LaunchTest, MissingLanListStartsTheStartProgram) {
     EXPECT_EQ(record->commandLine, L"\"" + install_.Path() + L"reDoriVeza64.exe\" Zorvik");
 }
 
-// With the start program of this system's build missing, the update window opens instead;
-// closing it ends the program without starting anything.
-TEST_F(LaunchTest, OnlyTheOtherBuildPresentOpensTheWindowAndStartsNothing) {
+// Only the start program of the other build is there: the one this system needs is missing,
+// so the update window opens instead; closing it starts nothing.
+TEST_F(LaunchTest, OnlyTheOtherBuildPresentOpensTheWindow) {
     InstallStub(L"reDoriVeza.exe");
 
     ProgramDriver launcher(launcher_, elsewhere_.Path());
     ASSERT_TRUE(launcher.Started());
-    HWND window = launcher.WaitForTopLevelWindow(kLauncherEndMs, L"#32770");
-    ASSERT_NE(window, nullptr) << "the update window did not open";
-    wchar_t log[256] = {};
-    GetDlgItemTextW(window, 1001, log, 256);
-    EXPECT_STREQ(log, L"发现新版本，请更新！");
-    PostMessageW(window, WM_CLOSE, 0, 0);
+    WindowDriver window(WaitForUpdateWindow(launcher.ProcessId(), kWindowTimeoutMs));
+    ASSERT_TRUE(window.Exists()) << "the update window did not open";
+    EXPECT_EQ(window.ControlText(1001), L"发现新版本，请更新！");
+
+    ASSERT_TRUE(window.PostClick(IDCANCEL));
     const ProgramEnding ending = launcher.WaitForEnd(kLauncherEndMs);
     EXPECT_TRUE(ending.ended) << "ruVazoro.exe still runs after " << kLauncherEndMs << " ms";
+    EXPECT_EQ(ending.exitCode, 0u);
 
     Sleep(kNoStartWaitMs);
     EXPECT_FALSE(ReadStubRecord(install_.Path())) << "reDoriVeza.exe was started";

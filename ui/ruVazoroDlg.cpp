@@ -180,11 +180,17 @@ void CruVazoroDlg::AppendLog(const std::wstring& text) {
     HWND log = GetDlgItem(IDC_LOG);
     if (!log) return;
     SetWindowTextW(log, (WindowText(log) + text).c_str());
+    // The LAN run appends while it holds the window's thread: paint now, so that its
+    // progress shows while it copies instead of after it.
+    UpdateWindow(log);
 }
 
 void CruVazoroDlg::SetButtonsEnabled(bool enabled) {
     for (int id : {IDC_CHECK_UPDATE, IDC_LAUNCH}) {
-        if (HWND button = GetDlgItem(id)) EnableWindow(button, enabled);
+        if (HWND button = GetDlgItem(id)) {
+            EnableWindow(button, enabled);
+            UpdateWindow(button);  // the look must change before a synchronous run begins
+        }
     }
 }
 

@@ -2,11 +2,16 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "app/ConfigFile.h"
 #include "app/Launcher.h"
 #include "app/Locations.h"
 #include "app/StartupDecision.h"
+#include "controls/DotNetCheck.h"
+#include "controls/SetDotNetDialog.h"
 #include "ui/ruVazoroDlg.h"
+#include "update/InternetCheck.h"
 #include "update/LanCheck.h"
 #include "update/UpdateList.h"
 #include "update/UpdateSite.h"
@@ -23,13 +28,22 @@ void RegisterCommonControls() {
     InitCommonControlsEx(&controls);
 }
 
+// The .NET Framework prompt, run modally with the address and the hint of the version file.
+INT_PTR RunDotNetPrompt(const std::wstring& openUrl, const std::wstring& openInfo) {
+    CSetDotNetDialog prompt;
+    prompt.m_strOpenUrl = openUrl;
+    prompt.m_strOpenInfo = openInfo;
+    return prompt.DoModal();
+}
+
 // Exactly one check runs: the LAN check when a LAN configuration file is named, else the
 // check against the update site. Result: < 0 end, 0 nothing to update, > 0 files to update.
-// The check against the update site is not built yet; until it is, it counts as "nothing to update".
 int RunStartupCheck(const Locations& locations, const UpdateSite& site, UpdateList& list) {
-    (void)site;
     if (!locations.lanConfigPath.empty()) return CheckLan(list, locations);
-    return 0;
+    DotNetPromptHooks dotNet;
+    dotNet.isInstalled = [] { return IsDotNet40Installed() != 0; };
+    dotNet.runPrompt = &RunDotNetPrompt;
+    return CheckInternet(list, locations, site, dotNet);
 }
 
 // Runs the update window modally over this run's list. It always opens with the

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "support/InstallFolder.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/ProgramDriver.h"
 #include "support/StubRecord.h"
 #include "support/TempDir.h"
@@ -21,7 +22,16 @@ constexpr DWORD kNoStartWaitMs = 1500;
 
 class LaunchTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE((launcher_ = InstallLauncher(install_.Path())).empty()); }
+    void SetUp() override {
+        ASSERT_FALSE((launcher_ = InstallLauncher(install_.Path())).empty());
+        // No update site answers: the start-up check finds nothing to update, at once.
+        WriteConfig(L"");
+    }
+    void WriteConfig(const std::wstring& extraLines) {
+        ASSERT_TRUE(WriteUtf16Ini(install_.Path() + L"Zorvik配置.ini",
+                                  L"[Zorvik]\r\nUpdateHost=127.0.0.1:" + std::to_wstring(ClosedLoopbackPort()) +
+                                      L"\r\n" + extraLines));
+    }
     void TearDown() override {
         if (!stub_.empty()) RemoveProgramWhenEnded(stub_, kStartTimeoutMs);
     }
@@ -57,8 +67,7 @@ TEST_F(LaunchTest, StartsTheStartProgramAndEnds) {
 // update, and the workstation starts.
 TEST_F(LaunchTest, MissingLanListStartsTheStartProgram) {
     InstallStub(L"reDoriVeza64.exe");
-    ASSERT_TRUE(WriteUtf16Ini(install_.Path() + L"Zorvik配置.ini",
-                              L"[Zorvik]\r\nLanUpdateConfigFile=" + elsewhere_.Path() + L"共享\\无此文件.ini\r\n"));
+    WriteConfig(L"LanUpdateConfigFile=" + elsewhere_.Path() + L"共享\\无此文件.ini\r\n");
 
     ProgramDriver launcher(launcher_, elsewhere_.Path());
     ASSERT_TRUE(launcher.Started());
@@ -69,13 +78,19 @@ TEST_F(LaunchTest, MissingLanListStartsTheStartProgram) {
     EXPECT_EQ(record->commandLine, L"\"" + install_.Path() + L"reDoriVeza64.exe\" Zorvik");
 }
 
-TEST_F(LaunchTest, OnlyTheOtherBuildPresentStartsNothing) {
+// With the start program of this system's build missing, the update window opens instead;
+// closing it ends the program without starting anything.
+TEST_F(LaunchTest, OnlyTheOtherBuildPresentOpensTheWindowAndStartsNothing) {
     InstallStub(L"reDoriVeza.exe");
 
     ProgramDriver launcher(launcher_, elsewhere_.Path());
     ASSERT_TRUE(launcher.Started());
-    // The update window is not built yet, so with the start program missing the launcher
-    // simply ends.
+    HWND window = launcher.WaitForTopLevelWindow(kLauncherEndMs, L"#32770");
+    ASSERT_NE(window, nullptr) << "the update window did not open";
+    wchar_t log[256] = {};
+    GetDlgItemTextW(window, 1001, log, 256);
+    EXPECT_STREQ(log, L"发现新版本，请更新！");
+    PostMessageW(window, WM_CLOSE, 0, 0);
     const ProgramEnding ending = launcher.WaitForEnd(kLauncherEndMs);
     EXPECT_TRUE(ending.ended) << "ruVazoro.exe still runs after " << kLauncherEndMs << " ms";
 

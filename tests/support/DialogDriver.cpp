@@ -95,7 +95,7 @@ INT_PTR RunModalScript(CDialog& dialog, const std::function<void(DialogDriver&)>
 }
 
 void MovePointerTo(HWND window, POINT client) {
-    ClientToScreen(window, &client);
+    if (window) ClientToScreen(window, &client);
     SetCursorPos(client.x, client.y);
     // A move event as well, so that the window under the pointer hears of it.
     INPUT input{};

@@ -29,7 +29,8 @@ constexpr INT_PTR kClosedByDriver = 0x7A56;
 // kClosedByDriver if the script leaves it open, and returns DoModal's result.
 INT_PTR RunModalScript(CDialog& dialog, const std::function<void(DialogDriver&)>& script);
 
-// Moves the pointer to a point of a window's client area (screen input, as a user would).
+// Moves the pointer to a point of a window's client area (of the screen when window is null),
+// as a user would.
 void MovePointerTo(HWND window, POINT client);
 // Presses and releases the left mouse button `count` times quickly where the pointer is.
 void ClickLeft(int count);

@@ -2,7 +2,17 @@
 
 #include <algorithm>
 
+#include "framework/SelectedObject.h"
 #include "framework/UniqueHandle.h"
+
+namespace {
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle None() { return nullptr; }
+    static void Close(Handle h) { DeleteDC(h); }
+};
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
+}  // namespace
 
 WindowPixels::WindowPixels(HWND window) {
     RECT client{};
@@ -19,12 +29,11 @@ WindowPixels::WindowPixels(HWND window) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    BitmapHandle bitmap(CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(memory, bitmap.get());
-    PrintWindow(window, memory, PW_CLIENTONLY);
+    MemoryDc memory(CreateCompatibleDC(nullptr));
+    BitmapHandle bitmap(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bits) return;
+    SelectedObject selected(memory.get(), bitmap.get());
+    PrintWindow(window, memory.get(), PW_CLIENTONLY);
     GdiFlush();
     const auto* src = static_cast<const DWORD*>(bits);
     pixels_.resize(static_cast<size_t>(width_) * height_);
@@ -32,8 +41,6 @@ WindowPixels::WindowPixels(HWND window) {
         DWORD bgra = src[i];
         pixels_[i] = RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
     }
-    SelectObject(memory, old);
-    DeleteDC(memory);
 }
 
 COLORREF WindowPixels::At(int x, int y) const {
@@ -51,4 +58,18 @@ int WindowPixels::Count(COLORREF colour, const RECT& area) const {
         for (int x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, width_); ++x)
             if (At(x, y) == colour) ++n;
     return n;
+}
+
+RECT WindowPixels::Bounds(COLORREF colour) const {
+    RECT box{width_, height_, 0, 0};
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x)
+            if (At(x, y) == colour) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+    if (box.right <= box.left) return RECT{};
+    return box;
 }

@@ -16,6 +16,8 @@ public:
     // Pixels of exactly this colour, in the rectangle (whole image when omitted).
     int Count(COLORREF colour) const;
     int Count(COLORREF colour, const RECT& area) const;
+    // The smallest rectangle holding every pixel of this colour (empty when there is none).
+    RECT Bounds(COLORREF colour) const;
 
 private:
     int width_ = 0;

@@ -180,11 +180,22 @@ void CruVazoroDlg::AppendLog(const std::wstring& text) {
     HWND log = GetDlgItem(IDC_LOG);
     if (!log) return;
     SetWindowTextW(log, (WindowText(log) + text).c_str());
+    PaintNow(log);
+}
+
+void CruVazoroDlg::PaintNow(HWND control) const {
+    // The LAN run changes the log and the buttons while it holds the window's thread; painting
+    // at once shows its progress while it copies instead of after it. Before the window is
+    // shown, the first paint of the whole window does that.
+    if (IsWindowVisible(m_hWnd)) UpdateWindow(control);
 }
 
 void CruVazoroDlg::SetButtonsEnabled(bool enabled) {
     for (int id : {IDC_CHECK_UPDATE, IDC_LAUNCH}) {
-        if (HWND button = GetDlgItem(id)) EnableWindow(button, enabled);
+        if (HWND button = GetDlgItem(id)) {
+            EnableWindow(button, enabled);
+            PaintNow(button);
+        }
     }
 }
 

@@ -180,16 +180,21 @@ void CruVazoroDlg::AppendLog(const std::wstring& text) {
     HWND log = GetDlgItem(IDC_LOG);
     if (!log) return;
     SetWindowTextW(log, (WindowText(log) + text).c_str());
-    // The LAN run appends while it holds the window's thread: paint now, so that its
-    // progress shows while it copies instead of after it.
-    UpdateWindow(log);
+    PaintNow(log);
+}
+
+void CruVazoroDlg::PaintNow(HWND control) const {
+    // The LAN run changes the log and the buttons while it holds the window's thread; painting
+    // at once shows its progress while it copies instead of after it. Before the window is
+    // shown, the first paint of the whole window does that.
+    if (IsWindowVisible(m_hWnd)) UpdateWindow(control);
 }
 
 void CruVazoroDlg::SetButtonsEnabled(bool enabled) {
     for (int id : {IDC_CHECK_UPDATE, IDC_LAUNCH}) {
         if (HWND button = GetDlgItem(id)) {
             EnableWindow(button, enabled);
-            UpdateWindow(button);  // the look must change before a synchronous run begins
+            PaintNow(button);
         }
     }
 }

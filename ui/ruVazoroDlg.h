@@ -52,6 +52,7 @@ protected:
 private:
     void AppendSystemMenuAbout();
     void SetButtonsEnabled(bool enabled);
+    void PaintNow(HWND control) const;
 
     Locations locations_;
     UpdateSite site_;

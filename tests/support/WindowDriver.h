@@ -30,6 +30,8 @@ public:
     bool Enabled() const { return Exists() && IsWindowEnabled(window_); }
     HWND Owner() const { return window_ ? GetWindow(window_, GW_OWNER) : nullptr; }
     HWND Control(int id) const { return window_ ? GetDlgItem(window_, id) : nullptr; }
+    // The thread that serves the window; 0 when there is no window.
+    DWORD ThreadId() const { return window_ ? GetWindowThreadProcessId(window_, nullptr) : 0; }
 
     // The window's thread serves messages within timeoutMs.
     bool Answers(DWORD timeoutMs = kWindowAnswerMs) const;

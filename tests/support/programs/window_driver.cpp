@@ -10,6 +10,11 @@
 //                                                    text-file: UTF-8; "\n" counts as "\r\n"
 //   window_driver.exe hover <id>                     pointer over control <id>; 0 moves it away
 //   window_driver.exe shot <file.bmp> [window|about|screen]
+//   window_driver.exe click-shot <id> <file.bmp> [timeout-ms]
+//                                                    posts a click to button <id> (1000) and saves
+//                                                    the window while the run goes on: once 1000
+//                                                    and 1003 show disabled, the window's thread is
+//                                                    held still for the capture
 //   window_driver.exe about [timeout-ms]             opens the About box from the system menu
 //   window_driver.exe escape                         Escape in the About box if open, else in
 //                                                    the update window
@@ -23,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "support/FrozenThread.h"
 #include "support/ReadFileBytes.h"
 #include "support/ScreenCapture.h"
 #include "support/WindowDriver.h"
@@ -34,6 +40,8 @@ constexpr WPARAM kAboutCommand = 0x10;
 constexpr wchar_t kAboutCaption[] = L"关于 Zorvik启动器";
 constexpr DWORD kDefaultWaitMs = 10000;
 constexpr DWORD kFindMs = 3000;  // an action looks this long for its window
+constexpr COLORREF kDisabledCaption = RGB(100, 100, 100);
+constexpr int kCaptionPixels = 20;
 
 enum Exit { kDone = 0, kNo = 1, kUsage = 2 };
 
@@ -81,7 +89,8 @@ int Usage() {
     Write(STD_ERROR_HANDLE,
           "usage: window_driver.exe wait-window <ms> | wait-gone <ms> | click <id> | enabled <id> |\n"
           "       wait-enabled <id> <0|1> <ms> | log <out-file|-> | wait-log-ends-with <text-file> <ms> |\n"
-          "       hover <id> | shot <file.bmp> [window|about|screen] | about [ms] | escape\n");
+          "       hover <id> | shot <file.bmp> [window|about|screen] | click-shot <id> <file.bmp> [ms] |\n"
+          "       about [ms] | escape\n");
     return kUsage;
 }
 
@@ -90,6 +99,36 @@ bool Number(const std::wstring& text, long& value) {
     wchar_t* end = nullptr;
     value = std::wcstol(text.c_str(), &end, 10);
     return end && *end == L'\0';
+}
+
+// The run buttons (1000, 1003) are disabled and show it on screen.
+bool RunLookShows(const WindowDriver& window) {
+    for (int id : {1000, 1003}) {
+        if (!window.Control(id) || window.ControlEnabled(id) ||
+            ScreenCapture::OfWindow(window.Control(id)).Count(kDisabledCaption) < kCaptionPixels)
+            return false;
+    }
+    return true;
+}
+
+// Clicks button id and captures the window once the run it starts shows its disabled
+// buttons, holding the window's thread still for the capture. False when the run ended (or
+// timeoutMs passed) first.
+bool ClickAndShoot(const WindowDriver& window, int id, const std::wstring& file, DWORD timeoutMs) {
+    if (!window.PostClick(id)) return false;
+    bool seenDisabled = false;
+    const ULONGLONG start = GetTickCount64();
+    while (GetTickCount64() - start < timeoutMs) {
+        const bool disabled = !window.ControlEnabled(1000);
+        if (!disabled && seenDisabled) return false;  // the run is over
+        seenDisabled = seenDisabled || disabled;
+        if (disabled) {
+            FrozenThread frozen(window.ThreadId());
+            if (RunLookShows(window)) return ScreenCapture::OfWindow(window.Handle()).SaveBmp(file);
+        }
+        Sleep(1);
+    }
+    return false;
 }
 
 WindowDriver UpdateWindow() { return WindowDriver(WaitForUpdateWindow(0, kFindMs)); }
@@ -113,6 +152,12 @@ int Run(const std::vector<std::wstring>& args) {
                                                                                 : Fail("the update window is still there");
     }
 
+    static const wchar_t* const kWindowCommands[] = {L"click", L"enabled", L"wait-enabled", L"log",
+                                                     L"wait-log-ends-with", L"hover", L"shot",
+                                                     L"click-shot", L"about", L"escape"};
+    bool known = false;
+    for (const wchar_t* name : kWindowCommands) known = known || command == name;
+    if (!known) return Usage();
     WindowDriver window = UpdateWindow();
     if (!window.Exists()) return Fail("no update window");
 
@@ -168,6 +213,12 @@ int Run(const std::vector<std::wstring>& args) {
             return Usage();
         }
         return shot.SaveBmp(args[1]) ? kDone : Fail("cannot capture or write the picture");
+    }
+    if (command == L"click-shot" && (args.size() == 3 || args.size() == 4) && Number(args[1], a)) {
+        if (args.size() == 4 && !Number(args[3], b)) return Usage();
+        DWORD ms = args.size() == 4 ? static_cast<DWORD>(b) : kDefaultWaitMs;
+        return ClickAndShoot(window, static_cast<int>(a), args[2], ms) ? kDone
+                                                                       : Fail("the run was not caught on screen");
     }
     if (command == L"about" && args.size() <= 2) {
         if (args.size() == 2 && !Number(args[1], a)) return Usage();

@@ -2,15 +2,11 @@
 
 #include <shellapi.h>
 
+#include "controls/DarkColours.h"
 #include "controls/WebAddress.h"
 #include "res/resource.h"
 
 namespace {
-
-constexpr COLORREF kDialogBackground = RGB(36, 36, 36);
-constexpr COLORREF kButtonBackground = RGB(70, 70, 70);
-constexpr COLORREF kWhiteText = RGB(255, 255, 255);
-constexpr COLORREF kGreyText = RGB(177, 177, 177);
 
 void OpenWithShell(const std::wstring& address) {
     ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -74,20 +70,5 @@ void CSetDotNetDialog::OnOpenLink() {
 HBRUSH CSetDotNetDialog::OnCtlColor(HDC dc, HWND control, UINT kind) {
     HBRUSH base = CDialog::OnCtlColor(dc, control, kind);
     // The background mode stays opaque: static texts sit on cells of the dialog's colour.
-    switch (kind) {
-    case CTLCOLOR_DLG:
-        SetTextColor(dc, kWhiteText);
-        SetBkColor(dc, kDialogBackground);
-        return m_brDialog.get();
-    case CTLCOLOR_BTN:
-        SetTextColor(dc, kWhiteText);
-        SetBkColor(dc, kButtonBackground);
-        return m_brButton.get();
-    case CTLCOLOR_STATIC:
-        SetTextColor(dc, kGreyText);
-        SetBkColor(dc, kDialogBackground);
-        return m_brDialog.get();
-    default:
-        return base;
-    }
+    return ColourDarkControl(dc, kind, m_brDialog.get(), m_brButton.get(), base);
 }

@@ -1,17 +1,13 @@
 #include "ui/ruVazoroDlg.h"
 
 #include "app/Launcher.h"
+#include "controls/DarkColours.h"
 #include "framework/Application.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/LanUpdateRun.h"
 
 namespace {
-
-constexpr COLORREF kDialogBackground = RGB(36, 36, 36);
-constexpr COLORREF kButtonBackground = RGB(70, 70, 70);
-constexpr COLORREF kWhiteText = RGB(255, 255, 255);
-constexpr COLORREF kGreyText = RGB(177, 177, 177);
 
 HINSTANCE ProgramInstance() {
     CWinApp* app = CWinApp::Current();
@@ -117,23 +113,7 @@ void CruVazoroDlg::OnLaunch() {
 
 HBRUSH CruVazoroDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
     HBRUSH base = CDialog::OnCtlColor(dc, control, kind);
-    switch (kind) {
-    case CTLCOLOR_EDIT:
-    case CTLCOLOR_STATIC:
-        SetTextColor(dc, kGreyText);
-        SetBkColor(dc, kDialogBackground);
-        return m_brDialog.get();
-    case CTLCOLOR_BTN:
-        SetTextColor(dc, kWhiteText);
-        SetBkColor(dc, kButtonBackground);
-        return m_brButton.get();
-    case CTLCOLOR_DLG:
-        SetTextColor(dc, kWhiteText);
-        SetBkColor(dc, kDialogBackground);
-        return m_brDialog.get();
-    default:
-        return base;
-    }
+    return ColourDarkControl(dc, kind, m_brDialog.get(), m_brButton.get(), base);
 }
 
 bool CruVazoroDlg::OnPaint() {

@@ -11,57 +11,59 @@ const wchar_t* const kChain[] = {
     L"Software\\Microsoft\\.NETFramework\\policy\\v4.0",
 };
 const wchar_t* const kKey = kChain[2];
-constexpr REGSAM kView = KEY_WOW64_32KEY;
 
-bool KeyExists(const wchar_t* path) {
+bool KeyExists(const wchar_t* path, REGSAM view) {
     RegistryKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | kView, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
 }
 
-void DeleteKey() {
-    RegistryKey parent;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kChain[1], 0, KEY_ALL_ACCESS | kView, parent.put()) != ERROR_SUCCESS) return;
-    RegDeleteTreeW(parent.get(), L"v4.0");
-    RegDeleteKeyExW(parent.get(), L"v4.0", kView, 0);
-}
-
-bool CreateKey(RegistryKey& key) {
-    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | kView, nullptr, key.put(),
+bool CreateKey(RegistryKey& key, REGSAM view) {
+    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, key.put(),
                            nullptr) == ERROR_SUCCESS;
-}
-
-bool SetValue(const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
-    RegistryKey key;
-    if (!CreateKey(key)) return false;
-    return RegSetValueExW(key.get(), name, 0, type, data.data(), static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
-}
-
-std::vector<BYTE> Text(const std::wstring& text) {
-    const BYTE* p = reinterpret_cast<const BYTE*>(text.c_str());
-    return std::vector<BYTE>(p, p + (text.size() + 1) * sizeof(wchar_t));
 }
 
 }  // namespace
 
+bool DotNetKeyExists(REGSAM view) { return KeyExists(kKey, view); }
+
+void DeleteDotNetKey(REGSAM view) {
+    RegistryKey parent;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kChain[1], 0, KEY_ALL_ACCESS | view, parent.put()) != ERROR_SUCCESS) return;
+    RegDeleteTreeW(parent.get(), L"v4.0");
+    RegDeleteKeyExW(parent.get(), L"v4.0", view, 0);
+}
+
+bool SetDotNetValue(REGSAM view, const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
+    RegistryKey key;
+    if (!CreateKey(key, view)) return false;
+    return RegSetValueExW(key.get(), name, 0, type, data.data(), static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+std::vector<BYTE> RegistryText(const std::wstring& text) {
+    const BYTE* p = reinterpret_cast<const BYTE*>(text.c_str());
+    return std::vector<BYTE>(p, p + (text.size() + 1) * sizeof(wchar_t));
+}
+
 bool SetDotNetState(DotNetState state) {
-    DeleteKey();
+    DeleteDotNetKey(kDotNetView32);
     switch (state) {
     case DotNetState::NoKey:
-        return !KeyExists(kKey);
+        return !DotNetKeyExists(kDotNetView32);
     case DotNetState::KeyWithoutValue:
-        return SetValue(L"50727", REG_SZ, Text(L"1"));
+        return SetDotNetValue(kDotNetView32, L"50727", REG_SZ, RegistryText(L"1"));
     case DotNetState::Registered:
-        return SetValue(L"30319", REG_SZ, Text(L"C:\\Windows\\Microsoft.NET\\Framework\\v4.0.30319"));
+        return SetDotNetValue(kDotNetView32, L"30319", REG_SZ,
+                              RegistryText(L"C:\\Windows\\Microsoft.NET\\Framework\\v4.0.30319"));
     case DotNetState::ValueTooLong:
-        return SetValue(L"30319", REG_BINARY, std::vector<BYTE>(261, 0x41));
+        return SetDotNetValue(kDotNetView32, L"30319", REG_BINARY, std::vector<BYTE>(261, 0x41));
     }
     return false;
 }
 
-SavedDotNetKey::SavedDotNetKey() {
-    for (const wchar_t* path : kChain) existed_.push_back(KeyExists(path));
+SavedDotNetKey::SavedDotNetKey(REGSAM view) : view_(view) {
+    for (const wchar_t* path : kChain) existed_.push_back(KeyExists(path, view_));
     RegistryKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ | kView, key.put()) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ | view_, key.put()) != ERROR_SUCCESS) return;
     DWORD subKeys = 0;
     RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr, nullptr,
                      nullptr, nullptr);
@@ -79,12 +81,12 @@ SavedDotNetKey::SavedDotNetKey() {
 
 SavedDotNetKey::~SavedDotNetKey() {
     if (hasSubKeys_) return;
-    DeleteKey();
+    DeleteDotNetKey(view_);
     if (existed_[2]) {
         RegistryKey key;  // the key itself, even when it held no values
-        CreateKey(key);
-        for (const Value& value : values_) SetValue(value.name.c_str(), value.type, value.data);
+        CreateKey(key, view_);
+        for (const Value& value : values_) SetDotNetValue(view_, value.name.c_str(), value.type, value.data);
     }
     for (int i = 1; i >= 0; --i)
-        if (!existed_[i]) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kChain[i], kView, 0);
+        if (!existed_[i]) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kChain[i], view_, 0);
 }

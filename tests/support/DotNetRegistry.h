@@ -14,13 +14,24 @@ enum class DotNetState {
     ValueTooLong,     // "30319" with 261 bytes of data
 };
 
-// Sets the state; false when the registry refused.
+// The registry view that the program reads.
+inline constexpr REGSAM kDotNetView32 = KEY_WOW64_32KEY;
+inline constexpr REGSAM kDotNetView64 = KEY_WOW64_64KEY;
+
+// Sets the state in the 32-bit view; false when the registry refused.
 bool SetDotNetState(DotNetState state);
 
-// What the 32-bit view held under the key when the object was made, restored when it goes.
+// Lower-level steps, for any view.
+bool DotNetKeyExists(REGSAM view);
+void DeleteDotNetKey(REGSAM view);  // the "v4.0" key with everything in it
+bool SetDotNetValue(REGSAM view, const wchar_t* name, DWORD type, const std::vector<BYTE>& data);
+// A REG_SZ value's bytes, NUL included.
+std::vector<BYTE> RegistryText(const std::wstring& text);
+
+// What one view held under the key when the object was made, restored when it goes.
 class SavedDotNetKey {
 public:
-    SavedDotNetKey();
+    explicit SavedDotNetKey(REGSAM view = kDotNetView32);
     ~SavedDotNetKey();
     SavedDotNetKey(const SavedDotNetKey&) = delete;
     SavedDotNetKey& operator=(const SavedDotNetKey&) = delete;
@@ -34,6 +45,7 @@ private:
         DWORD type;
         std::vector<BYTE> data;
     };
+    REGSAM view_;
     std::vector<bool> existed_;  // each key of the chain, outermost first
     bool hasSubKeys_ = false;
     std::vector<Value> values_;
